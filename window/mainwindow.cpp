@@ -1,0 +1,241 @@
+#include "mainwindow.h"
+
+#include "catalogue/catalogue.h"
+#include "texts.h"
+
+#include <QGroupBox>
+#include <QItemSelectionModel>
+#include <QLabel>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QRadioButton>
+#include <QScreen>
+
+namespace {
+
+// Sizes are laid out in twips, 1/1440 inch: 15 of them make a pixel at
+// 96 dots per inch. Qt scales these pixels on denser screens.
+constexpr int twipsPerPixel = 15;
+
+constexpr QRect twips(int left, int top, int width, int height)
+{
+    return {left / twipsPerPixel, top / twipsPerPixel, width / twipsPerPixel,
+            height / twipsPerPixel};
+}
+
+constexpr QSize clientArea{6915 / twipsPerPixel, 5385 / twipsPerPixel};
+
+const QColor windowColour{192, 192, 255};
+const QColor labelColour{255, 192, 128};
+const QColor optionColour{128, 255, 128};
+
+QString fromUtf8(std::string_view text)
+{
+    return QString::fromUtf8(text.data(), qsizetype(text.size()));
+}
+
+void paintBackground(QWidget *widget, const QColor &colour)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::Window, colour);
+    widget->setPalette(palette);
+    widget->setAutoFillBackground(true);
+}
+
+// A single-selection list that the pupil cannot empty: a Ctrl+click on the
+// selected river would otherwise deselect it and leave no river chosen.
+class RiverList : public QListWidget {
+public:
+    using QListWidget::QListWidget;
+
+protected:
+    QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex &index,
+                                                         const QEvent *event) const override
+    {
+        const auto command = QListWidget::selectionCommand(index, event);
+        if (command & (QItemSelectionModel::Deselect | QItemSelectionModel::Toggle))
+            return QItemSelectionModel::NoUpdate;
+        return command;
+    }
+};
+
+// An option button that answers a click anywhere on its coloured strip, not
+// only on its circle and caption: the whole strip looks like the button.
+class ContinentButton : public QRadioButton {
+public:
+    using QRadioButton::QRadioButton;
+
+protected:
+    bool hitButton(const QPoint &position) const override { return rect().contains(position); }
+};
+
+} // namespace
+
+MainWindow::MainWindow(QWidget *parent)
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint
+                          | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint
+                          | Qt::MSWindowsFixedSizeDialogHint)
+{
+    setWindowTitle(fromUtf8(texts::windowTitle));
+    setWindowIcon(QIcon(QStringLiteral(":/org.example.ContinentsRivers.png")));
+    setFixedSize(clientArea);
+    paintBackground(this, windowColour);
+    setFont(QFont(QStringLiteral("Times New Roman"), 12));
+
+    createReportArea();
+    createLabels();
+    createContinentGroup();
+    createRiverLists();
+    setTabOrder();
+    routeClicks();
+
+    setReportText(texts::statement);
+    Text1[0]->setFocus();
+
+    const QRect screenArea = screen()->availableGeometry();
+    move(screenArea.center() - rect().center());
+}
+
+void MainWindow::createReportArea()
+{
+    auto *text = new QPlainTextEdit(this);
+    text->setObjectName(QStringLiteral("Text1_0"));
+    text->setGeometry(twips(120, 2640, 6735, 2655));
+    text->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    text->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    text->setReadOnly(true);
+    // Read-only would also take away the keyboard caret; keep it so the
+    // report can be read and selected without a mouse.
+    text->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    text->setFocusPolicy(Qt::StrongFocus);
+    Text1[0] = text;
+}
+
+void MainWindow::createLabels()
+{
+    const auto makeLabel = [this](int index, std::string_view caption, QRect geometry) {
+        auto *label = new QLabel(fromUtf8(caption), this);
+        label->setObjectName(QStringLiteral("Label1_%1").arg(index));
+        label->setGeometry(geometry);
+        label->setAlignment(Qt::AlignCenter);
+        paintBackground(label, labelColour);
+        Label1[index] = label;
+    };
+    makeLabel(0, texts::heading, twips(1080, 0, 4575, 375));
+    makeLabel(1, texts::riversLabel, twips(3480, 600, 2295, 375));
+}
+
+void MainWindow::createContinentGroup()
+{
+    Frame1 = new QGroupBox(fromUtf8(texts::continentsFrame), this);
+    Frame1->setObjectName(QStringLiteral("Frame1"));
+    Frame1->setGeometry(twips(840, 480, 2415, 1935));
+    Frame1->setFocusPolicy(Qt::NoFocus);
+
+    // The buttons share the frame, so Qt keeps at most one of them checked.
+    for (int code = 0; code < int(Option1.size()); ++code) {
+        auto *option = new ContinentButton(fromUtf8(catalogue::continents[code]), Frame1);
+        option->setObjectName(QStringLiteral("Option1_%1").arg(code));
+        option->setGeometry(twips(120, 360 + 240 * code, 2175, 285));
+        paintBackground(option, optionColour);
+        Option1[code] = option;
+    }
+}
+
+void MainWindow::createRiverLists()
+{
+    auto *names = new RiverList(this);
+    names->setObjectName(QStringLiteral("List1_0"));
+    names->setGeometry(twips(3480, 960, 2295, 1485));
+    names->setSelectionMode(QAbstractItemView::SingleSelection);
+    names->setUniformItemSizes(true);
+
+    // The codes sit in a list of their own, never shown, item for item
+    // beside the names: the river at position p is names[p] with codes[p].
+    auto *codes = new QListWidget(this);
+    codes->setObjectName(QStringLiteral("List1_1"));
+    codes->setGeometry(twips(6120, 720, 615, 915));
+    codes->setFocusPolicy(Qt::NoFocus);
+    codes->hide();
+
+    for (const auto &river : catalogue::rivers) {
+        names->addItem(fromUtf8(river.name));
+        codes->addItem(fromUtf8(river.code));
+    }
+    List1 = {names, codes};
+}
+
+void MainWindow::setTabOrder()
+{
+    // Labels, the frame and the hidden list take no focus, so the chain is
+    // the report area, four continents, the rivers, the last two continents.
+    const QWidget *const chain[] = {Text1[0],  Option1[0], Option1[1], Option1[2],
+                                    Option1[3], List1[0],  Option1[4], Option1[5]};
+    for (std::size_t i = 1; i < std::size(chain); ++i)
+        QWidget::setTabOrder(const_cast<QWidget *>(chain[i - 1]), const_cast<QWidget *>(chain[i]));
+}
+
+void MainWindow::routeClicks()
+{
+    // A river click is a change of the list's selection, by mouse or keyboard.
+    // Tabbing into the list moves only its current item, so it chooses nothing.
+    connect(List1[0]->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this](const QItemSelection &selected) {
+                if (!selected.isEmpty())
+                    controller.riverClick(0);
+            });
+    // clicked fires for mouse, Space and arrow-key choices, and for a click on
+    // the option that is already selected; never for setChecked().
+    for (int code = 0; code < int(Option1.size()); ++code)
+        connect(Option1[code], &QAbstractButton::clicked, this,
+                [this, code] { controller.continentClick(code); });
+}
+
+int MainWindow::riverCount() const
+{
+    return List1[0]->count();
+}
+
+std::string MainWindow::riverName(int position) const
+{
+    return List1[0]->item(position)->text().toStdString();
+}
+
+std::string MainWindow::riverCode(int position) const
+{
+    return List1[1]->item(position)->text().toStdString();
+}
+
+int MainWindow::selectedRiver() const
+{
+    const QModelIndexList rows = List1[0]->selectionModel()->selectedRows();
+    return rows.isEmpty() ? -1 : rows.first().row();
+}
+
+void MainWindow::selectRiver(int position)
+{
+    List1[0]->setCurrentRow(position);
+}
+
+void MainWindow::selectContinent(int code)
+{
+    Option1[code]->setChecked(true);
+}
+
+std::string MainWindow::continentCaption(int code) const
+{
+    return Option1[code]->text().toStdString();
+}
+
+std::string MainWindow::reportText() const
+{
+    return report;
+}
+
+void MainWindow::setReportText(std::string_view text)
+{
+    report = text;
+    QString shown = fromUtf8(text);
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    Text1[0]->setPlainText(shown);
+}
