@@ -166,7 +166,7 @@ void TestMainWindow::controls()
     else if (auto *frame = qobject_cast<QGroupBox *>(control))
         QCOMPARE(frame->title(), caption);
     if (background.isValid()) {
-        QCOMPARE(control->palette().color(QPalette::Window), background);
+        QCOMPARE(control->palette().color(control->backgroundRole()), background);
         QVERIFY(control->autoFillBackground() || control->parentWidget() == &window);
     }
     QCOMPARE(control->focusPolicy() != Qt::NoFocus && control->isVisible(), takesFocus);

@@ -36,8 +36,9 @@ QString fromUtf8(std::string_view text)
 
 void paintBackground(QWidget *widget, const QColor &colour)
 {
+    // Buttons fill with the Button role, other widgets with Window.
     QPalette palette = widget->palette();
-    palette.setColor(QPalette::Window, colour);
+    palette.setColor(widget->backgroundRole(), colour);
     widget->setPalette(palette);
     widget->setAutoFillBackground(true);
 }
@@ -140,6 +141,12 @@ void MainWindow::createContinentGroup()
         paintBackground(option, optionColour);
         Option1[code] = option;
     }
+    // Each strip is 19 pixels tall but they stand 16 apart, so neighbours
+    // overlap by three. Stacking every button above the one below it lets
+    // the overlap cover only the empty top of the lower strip, never the
+    // descenders of a caption.
+    for (auto it = Option1.rbegin(); it != Option1.rend(); ++it)
+        (*it)->raise();
 }
 
 void MainWindow::createRiverLists()
