@@ -1,3 +1,4 @@
+#include "desktopentry.h"
 #include "mainwindow.h"
 
 #include <QApplication>
@@ -32,6 +33,7 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     startingUp = false;
     qInstallMessageHandler(nullptr);
+    nameDesktopEntry();
 
     MainWindow window;
     window.show();
