@@ -3,13 +3,22 @@
 #include "catalogue/catalogue.h"
 #include "texts.h"
 
+#include <QAccessibleWidget>
+#include <QApplication>
+#include <QFocusFrame>
 #include <QGroupBox>
 #include <QItemSelectionModel>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QScreen>
+#include <QStyledItemDelegate>
+
+#include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -58,6 +67,43 @@ protected:
             return QItemSelectionModel::NoUpdate;
         return command;
     }
+
+    // Tabbing into the list marks its first river without choosing it. Home,
+    // Up or Page Up there would move nowhere and so choose nothing; let every
+    // key that moves through the list choose the river it ends on.
+    void keyPressEvent(QKeyEvent *event) override
+    {
+        QListWidget::keyPressEvent(event);
+        switch (event->key()) {
+        case Qt::Key_Up:
+        case Qt::Key_Down:
+        case Qt::Key_Home:
+        case Qt::Key_End:
+        case Qt::Key_PageUp:
+        case Qt::Key_PageDown:
+            if (!selectionModel()->hasSelection() && currentIndex().isValid())
+                selectionModel()->select(currentIndex(), QItemSelectionModel::ClearAndSelect);
+            break;
+        default:
+            break;
+        }
+    }
+};
+
+// River rows as tall as the font's line spacing, rounded up to whole pixels.
+// Qt makes them as tall as its ascent and descent, which the feet of д and
+// the tail of у overshoot: the row below then cuts them off, and at twice the
+// pixel density that shows.
+class RiverRows : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override
+    {
+        QSize size = QStyledItemDelegate::sizeHint(option, index);
+        size.setHeight(std::max(size.height(), int(std::ceil(QFontMetricsF(option.font).lineSpacing()))));
+        return size;
+    }
 };
 
 // An option button that answers a click anywhere on its coloured strip, not
@@ -68,7 +114,120 @@ public:
 
 protected:
     bool hitButton(const QPoint &position) const override { return rect().contains(position); }
+
+    // Qt makes an option group one tab stop by taking the other buttons out
+    // of the tab chain whenever one of them takes the focus. Here every
+    // continent keeps its own place in the window's tab order, so that Tab
+    // reaches each of them without choosing it.
+    void focusInEvent(QFocusEvent *event) override
+    {
+        QRadioButton::focusInEvent(event);
+        for (auto *option : parentWidget()->findChildren<QRadioButton *>(Qt::FindDirectChildrenOnly))
+            option->setFocusPolicy(Qt::StrongFocus);
+    }
+
+    // An arrow chooses the continent it moves to. Qt would only move the
+    // focus while no continent is chosen, and Left and Right, finding no
+    // button beside this one, would do nothing: here they step up and down
+    // the column too.
+    void keyPressEvent(QKeyEvent *event) override
+    {
+        int key = event->key();
+        if (key == Qt::Key_Left)
+            key = Qt::Key_Up;
+        else if (key == Qt::Key_Right)
+            key = Qt::Key_Down;
+        if (key != Qt::Key_Up && key != Qt::Key_Down) {
+            QRadioButton::keyPressEvent(event);
+            return;
+        }
+        QKeyEvent step(event->type(), key, event->modifiers(), event->text(),
+                       event->isAutoRepeat(), ushort(event->count()));
+        QRadioButton::keyPressEvent(&step);
+        event->setAccepted(step.isAccepted());
+        auto *reached = qobject_cast<QAbstractButton *>(QApplication::focusWidget());
+        if (reached && reached != this && reached->parentWidget() == parentWidget()
+            && !reached->isChecked())
+            reached->click();
+    }
 };
+
+// The keyboard focus, drawn as a black ring over the focused control. Fusion
+// marks it only with a faint tint, and the option strips stand so close that
+// its frame around a caption would cut through the letters. The ring is a
+// QFocusFrame only so that assistive technology passes over it, as it passes
+// over Qt's own focus frames; it is placed by the window, not by Qt.
+class FocusRing : public QFocusFrame {
+public:
+    using QFocusFrame::QFocusFrame;
+
+    void surround(const QWidget *control, const QRect &area, int width)
+    {
+        ringWidth = width;
+        setGeometry(QRect(control->mapTo(parentWidget(), area.topLeft()), area.size()));
+        raise();
+        show();
+        update();
+    }
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter painter(this);
+        const QColor ink = palette().color(QPalette::WindowText);
+        const QRect r = rect();
+        painter.fillRect(QRect(r.left(), r.top(), r.width(), ringWidth), ink);
+        painter.fillRect(QRect(r.left(), r.bottom() - ringWidth + 1, r.width(), ringWidth), ink);
+        painter.fillRect(QRect(r.left(), r.top(), ringWidth, r.height()), ink);
+        painter.fillRect(QRect(r.right() - ringWidth + 1, r.top(), ringWidth, r.height()), ink);
+    }
+
+private:
+    int ringWidth = 1;
+};
+
+// What assistive technology reads as the window's children: what the window
+// shows. That leaves out the code list, a column of digits kept for the
+// controller and never shown, and the focus ring.
+class WindowAccessible : public QAccessibleWidget {
+public:
+    explicit WindowAccessible(QWidget *window) : QAccessibleWidget(window, QAccessible::Window) {}
+
+    int childCount() const override { return int(shownChildren().size()); }
+    QAccessibleInterface *child(int index) const override
+    {
+        const QWidgetList children = shownChildren();
+        if (index < 0 || index >= children.size())
+            return nullptr;
+        return QAccessible::queryAccessibleInterface(children.at(index));
+    }
+    int indexOfChild(const QAccessibleInterface *child) const override
+    {
+        if (!child || !child->object() || !child->object()->isWidgetType())
+            return -1;
+        return int(shownChildren().indexOf(static_cast<QWidget *>(child->object())));
+    }
+
+private:
+    QWidgetList shownChildren() const
+    {
+        QWidgetList shown;
+        for (QObject *object : widget()->children()) {
+            auto *child = qobject_cast<QWidget *>(object);
+            if (child && !child->isWindow() && child->isVisibleTo(widget())
+                && !qobject_cast<QFocusFrame *>(child))
+                shown << child;
+        }
+        return shown;
+    }
+};
+
+QAccessibleInterface *accessibleWindow(const QString &, QObject *object)
+{
+    if (auto *window = qobject_cast<MainWindow *>(object))
+        return new WindowAccessible(window);
+    return nullptr;
+}
 
 } // namespace
 
@@ -77,6 +236,12 @@ MainWindow::MainWindow(QWidget *parent)
                           | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint
                           | Qt::MSWindowsFixedSizeDialogHint)
 {
+    // Before anything asks for this window's interface and Qt keeps its
+    // default one.
+    static const bool accessibleWindowInstalled =
+        (QAccessible::installFactory(accessibleWindow), true);
+    Q_UNUSED(accessibleWindowInstalled);
+
     setWindowTitle(fromUtf8(texts::windowTitle));
     setWindowIcon(QIcon(QStringLiteral(":/org.example.ContinentsRivers.png")));
     setFixedSize(clientArea);
@@ -89,6 +254,8 @@ MainWindow::MainWindow(QWidget *parent)
     createRiverLists();
     setTabOrder();
     routeClicks();
+    nameForAssistiveTechnology();
+    showFocusRing();
 
     setReportText(texts::statement);
     Text1[0]->setFocus();
@@ -156,6 +323,7 @@ void MainWindow::createRiverLists()
     names->setGeometry(twips(3480, 960, 2295, 1485));
     names->setSelectionMode(QAbstractItemView::SingleSelection);
     names->setUniformItemSizes(true);
+    names->setItemDelegate(new RiverRows(names));
 
     // The codes sit in a list of their own, never shown, item for item
     // beside the names: the river at position p is names[p] with codes[p].
@@ -196,6 +364,36 @@ void MainWindow::routeClicks()
     for (int code = 0; code < int(Option1.size()); ++code)
         connect(Option1[code], &QAbstractButton::clicked, this,
                 [this, code] { controller.continentClick(code); });
+}
+
+void MainWindow::nameForAssistiveTechnology()
+{
+    // The option buttons are named by their captions and the frame by its
+    // title; Qt reads those itself, and it reads the frame as the buttons'
+    // label.
+    Text1[0]->setAccessibleName(fromUtf8(texts::reportName));
+    Text1[0]->setAccessibleDescription(fromUtf8(texts::reportDescription));
+    List1[0]->setAccessibleName(fromUtf8(texts::riverListName));
+    List1[0]->setAccessibleDescription(fromUtf8(texts::riverListDescription));
+    Label1[1]->setBuddy(List1[0]);
+    Frame1->setAccessibleDescription(fromUtf8(texts::continentsDescription));
+}
+
+void MainWindow::showFocusRing()
+{
+    auto *ring = new FocusRing(this);
+    ring->hide();
+    // A lower strip's top rows lie under the strip above it, so its ring
+    // starts below them, where nothing covers it.
+    const int covered = Option1[0]->geometry().bottom() + 1 - Option1[1]->y();
+    connect(qApp, &QApplication::focusChanged, this, [=, this](QWidget *, QWidget *focused) {
+        if (focused == Text1[0] || focused == List1[0])
+            ring->surround(focused, focused->rect(), 2);
+        else if (std::find(Option1.begin(), Option1.end(), focused) != Option1.end())
+            ring->surround(focused, focused->rect().adjusted(0, covered, 0, 0), 1);
+        else
+            ring->hide();
+    });
 }
 
 int MainWindow::riverCount() const

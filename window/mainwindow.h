@@ -45,6 +45,8 @@ private:
     void createRiverLists();
     void setTabOrder();
     void routeClicks();
+    void nameForAssistiveTechnology();
+    void showFocusRing();
 
     std::array<QPlainTextEdit *, 1> Text1{};
     std::array<QLabel *, 2> Label1{};

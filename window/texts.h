@@ -13,6 +13,16 @@ inline constexpr std::string_view heading = "География - контине
 inline constexpr std::string_view riversLabel = "Реки";
 inline constexpr std::string_view continentsFrame = "Континенти";
 
+// What a screen reader says of the controls whose captions do not say it.
+inline constexpr std::string_view reportName = "Справка";
+inline constexpr std::string_view reportDescription =
+    "Избраният континент и плавателните му реки; преди първия избор тук е условието на задачата";
+inline constexpr std::string_view riverListName = "Реки";
+inline constexpr std::string_view riverListDescription =
+    "Изберете река, за да видите континента ѝ и всички негови реки";
+inline constexpr std::string_view continentsDescription =
+    "Изберете континент, за да видите плавателните му реки";
+
 // The exercise this program answers, shown in the report area until the
 // first click. Every line ends in CR LF, the last one too; the trailing and
 // doubled blanks are part of the text.
