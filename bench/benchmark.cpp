@@ -10,6 +10,10 @@
 //
 //   rivers-benchmark [--runs N]      the whole table; needs DISPLAY
 //   rivers-benchmark --start-texts   prints floor_b_texts.h from the program's window
+//   rivers-benchmark --instructions EXE [PROFILE]
+//                                    instructions to EXE's first frame, and
+//                                    callgrind's profile of them; needs DISPLAY
+//   rivers-benchmark --measure EXE        EXE's first frame and peak memory; needs DISPLAY
 //
 // The other modes (--clicks, --report) are what the table runs in children.
 #include "floor.h"
@@ -215,6 +219,27 @@ std::optional<double> peakResidentKiB(pid_t pid)
     return std::nullopt;
 }
 
+// Time that all of the process's threads have spent on a processor so far:
+// unlike the wall clock, it does not grow when other work shares the machine.
+std::optional<double> processorMilliseconds(pid_t pid)
+{
+    std::error_code error;
+    const std::filesystem::path tasks = "/proc/" + std::to_string(pid) + "/task";
+    double nanoseconds = 0;
+    bool any = false;
+    for (const auto &task : std::filesystem::directory_iterator(tasks, error)) {
+        std::ifstream schedstat(task.path() / "schedstat");
+        double onProcessor;
+        if (schedstat >> onProcessor) {
+            nanoseconds += onProcessor;
+            any = true;
+        }
+    }
+    if (!any)
+        return std::nullopt;
+    return nanoseconds / 1e6;
+}
+
 bool haveValgrind()
 {
     return std::system("valgrind --version >/dev/null 2>&1") == 0;
@@ -304,6 +329,7 @@ public:
 
     struct Run {
         std::optional<double> firstFrameMs;
+        std::optional<double> processorMs; // up to the first frame
         std::optional<double> peakKiB;
     };
 
@@ -344,6 +370,7 @@ public:
                     if (known->second) {
                         window = damaged->drawable;
                         result.firstFrameMs = at;
+                        result.processorMs = processorMilliseconds(pid);
                     }
                 }
                 free(event);
@@ -815,13 +842,13 @@ int runTable(const std::string &self, int runs)
     struct Subject {
         const char *name;
         std::string path;
-        std::vector<double> firstFrame, peak;
+        std::vector<double> firstFrame, processor, peak;
         std::optional<double> instructions;
     };
     std::vector<Subject> subjects = {
-        {"continents-rivers", PROGRAM_PATH, {}, {}, {}},
-        {"floor A: Qt, fonts", FLOOR_A_PATH, {}, {}, {}},
-        {"floor B: the pixels", FLOOR_B_PATH, {}, {}, {}},
+        {"continents-rivers", PROGRAM_PATH, {}, {}, {}, {}},
+        {"floor A: Qt, fonts", FLOOR_A_PATH, {}, {}, {}, {}},
+        {"floor B: the pixels", FLOOR_B_PATH, {}, {}, {}, {}},
     };
     FrameWatcher watcher;
     if (!watcher.usable) {
@@ -839,6 +866,8 @@ int runTable(const std::string &self, int runs)
             const auto run = watcher.run({subject.path}, false, 20000);
             if (run.firstFrameMs)
                 subject.firstFrame.push_back(*run.firstFrameMs);
+            if (run.processorMs)
+                subject.processor.push_back(*run.processorMs);
             if (run.peakKiB)
                 subject.peak.push_back(*run.peakKiB / 1024);
         }
@@ -852,10 +881,14 @@ int runTable(const std::string &self, int runs)
         }
 
     std::printf("Start-up on X (Xvfb, openbox): exec to first painted frame, %d runs each\n", runs);
-    const std::vector<int> startColumns = {22, 24, 27};
-    printRow({"", "first frame, ms", "peak RSS (VmHWM), MiB", "Ir to first frame"}, startColumns);
+    std::printf("  (CPU: time on a processor, all threads, up to the first frame; the steadier figure\n"
+                "  on a busy machine, but blind to waiting for the X server and the window manager)\n");
+    const std::vector<int> startColumns = {22, 22, 22, 24};
+    printRow({"", "first frame, ms", "CPU, ms", "peak RSS (VmHWM), MiB", "Ir to first frame"},
+             startColumns);
     for (const auto &subject : subjects)
         printRow({subject.name, formatSpread(spreadOf(subject.firstFrame), "%.1f"),
+                  formatSpread(spreadOf(subject.processor), "%.1f"),
                   formatSpread(spreadOf(subject.peak), "%.2f"), formatCount(subject.instructions)},
                  startColumns);
     const auto median = [](const std::vector<double> &samples) { return spreadOf(samples).median; };
@@ -863,6 +896,7 @@ int runTable(const std::string &self, int runs)
         const Subject &program = subjects[0], &base = subjects[floor];
         printRow({std::string("program / floor ") + (floor == 1 ? "A" : "B"),
                   formatRatio(median(program.firstFrame), median(base.firstFrame)),
+                  formatRatio(median(program.processor), median(base.processor)),
                   formatRatio(median(program.peak), median(base.peak)),
                   program.instructions && base.instructions
                       ? formatRatio(*program.instructions, *base.instructions)
@@ -965,6 +999,47 @@ int main(int argc, char *argv[])
         return measureClicks(argc, argv, count);
     if (mode == "--report")
         return measureReports(count);
+    if (mode == "--measure" && argc > 2) {
+        // First frame and peak memory of any executable, the median of 15
+        // runs: for trying a change before running the whole table.
+        FrameWatcher watcher;
+        if (!watcher.usable)
+            return 1;
+        watcher.waitForWindowManager(10000);
+        std::vector<double> frames, processor, peaks;
+        for (int run = 0; run < 16; ++run) {
+            const auto result = watcher.run({argv[2]}, false, 20000);
+            if (run > 0 && result.firstFrameMs && result.processorMs && result.peakKiB) {
+                frames.push_back(*result.firstFrameMs);
+                processor.push_back(*result.processorMs);
+                peaks.push_back(*result.peakKiB / 1024);
+            }
+        }
+        std::printf("first frame %s ms, CPU %s ms, peak RSS %s MiB\n",
+                    formatSpread(spreadOf(frames), "%.1f").c_str(),
+                    formatSpread(spreadOf(processor), "%.1f").c_str(),
+                    formatSpread(spreadOf(peaks), "%.2f").c_str());
+        return 0;
+    }
+    if (mode == "--instructions" && argc > 2) {
+        // Instructions from exec to the first frame of any executable: for
+        // trying a change before running the whole table.
+        FrameWatcher watcher;
+        const auto folder = std::filesystem::temp_directory_path()
+            / ("rivers-benchmark." + std::to_string(getpid()));
+        const auto run = watcher.usable
+            ? watcher.run(underCallgrind(folder, {argv[2]}), true, 180000)
+            : FrameWatcher::Run{};
+        const auto dumps = callgrindDumps(folder);
+        if (argc > 3 && std::filesystem::exists(folder / "out"))
+            std::filesystem::copy_file(folder / "out", argv[3],
+                                       std::filesystem::copy_options::overwrite_existing);
+        std::filesystem::remove_all(folder);
+        if (!run.firstFrameMs || !dumps.count("Program termination"))
+            return 1;
+        std::printf("%.0f\n", dumps.at("Program termination"));
+        return 0;
+    }
     if (mode.empty() || mode == "--runs")
         return runTable(std::filesystem::read_symlink("/proc/self/exe").string(), count);
     std::fprintf(stderr, "usage: rivers-benchmark [--runs N | --start-texts]\n");

@@ -34,6 +34,11 @@ int main(int argc, char *argv[])
     startingUp = false;
     qInstallMessageHandler(nullptr);
     nameDesktopEntry();
+    // The window reads only PNG, which Qt decodes itself. Without this, the
+    // first picture read (the icon, the frame's border) would load and start
+    // every image plugin installed (SVG, JPEG, GIF, ICO) to ask each whether
+    // it reads PNG. The platform and its input methods are loaded by now.
+    QCoreApplication::setLibraryPaths({});
 
     MainWindow window;
     window.show();

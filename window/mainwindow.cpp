@@ -266,7 +266,13 @@ MainWindow::MainWindow(QWidget *parent)
 
 void MainWindow::createReportArea()
 {
+    // Qt lays out the area's first, empty document in the application's font
+    // before the area takes the window's. Lent the window's font for that
+    // moment, start-up looks up and loads one font, not two.
+    const QFont applicationFont = QGuiApplication::font();
+    QGuiApplication::setFont(font());
     auto *text = new QPlainTextEdit(this);
+    QGuiApplication::setFont(applicationFont);
     text->setObjectName(QStringLiteral("Text1_0"));
     text->setGeometry(twips(120, 2640, 6735, 2655));
     text->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -333,10 +339,16 @@ void MainWindow::createRiverLists()
     codes->setFocusPolicy(Qt::NoFocus);
     codes->hide();
 
+    // Each list takes its items in one insertion, not eighty.
+    QStringList nameItems, codeItems;
+    nameItems.reserve(qsizetype(catalogue::rivers.size()));
+    codeItems.reserve(qsizetype(catalogue::rivers.size()));
     for (const auto &river : catalogue::rivers) {
-        names->addItem(fromUtf8(river.name));
-        codes->addItem(fromUtf8(river.code));
+        nameItems.append(fromUtf8(river.name));
+        codeItems.append(fromUtf8(river.code));
     }
+    names->addItems(nameItems);
+    codes->addItems(codeItems);
     List1 = {names, codes};
 }
 
