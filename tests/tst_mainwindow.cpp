@@ -70,6 +70,8 @@ private slots:
     void riverClickByMouse();
     void keyboardChoosesRivers();
     void focusIntoListChoosesNothing();
+    void pressOnChosenRiverReleasedElsewhere_data();
+    void pressOnChosenRiverReleasedElsewhere();
     void alreadySelectedContinentAgain();
     void reportCannotBeEdited();
 };
@@ -287,6 +289,42 @@ void TestMainWindow::focusIntoListChoosesNothing()
     QCOMPARE(c.rivers->selectedItems().size(), 0);
     QCOMPARE(c.checkedOption(), -1);
     QCOMPARE(window.reportText(), std::string(texts::statement));
+}
+
+void TestMainWindow::pressOnChosenRiverReleasedElsewhere_data()
+{
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<QPoint>("point");
+    QTest::newRow("beside the list") << QString() << QPoint(420, 140);
+    QTest::newRow("on the list's scroll bar") << "List1_0" << QPoint(145, 50);
+    QTest::newRow("on the report area") << "Text1_0" << QPoint(100, 60);
+}
+
+// A press on the river already chosen is settled by Qt on the release; off
+// every river that would select nothing and leave the list empty.
+void TestMainWindow::pressOnChosenRiverReleasedElsewhere()
+{
+    QFETCH(QString, target);
+    QFETCH(QPoint, point);
+
+    MainWindow window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    const Controls c(window);
+    c.clickRiver(14); // Дунав
+    QSignalSpy reports(c.text, &QPlainTextEdit::textChanged);
+
+    QWindow *handle = window.windowHandle();
+    const QPoint from = c.rivers->viewport()->mapTo(&window, c.rivers->visualItemRect(c.rivers->item(14)).center());
+    const QPoint to = target.isEmpty() ? point : window.findChild<QWidget *>(target)->mapTo(&window, point);
+    QTest::mousePress(handle, Qt::LeftButton, {}, from);
+    QTest::mouseMove(handle, to);
+    QTest::mouseRelease(handle, Qt::LeftButton, {}, to);
+
+    QCOMPARE(c.selectedRiver(), 14);
+    QCOMPARE(c.checkedOption(), 3);
+    QCOMPARE(window.reportText(), expectedReport(3));
+    QCOMPARE(reports.count(), 0);
 }
 
 void TestMainWindow::alreadySelectedContinentAgain()

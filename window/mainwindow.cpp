@@ -53,7 +53,10 @@ void paintBackground(QWidget *widget, const QColor &colour)
 }
 
 // A single-selection list that the pupil cannot empty: a Ctrl+click on the
-// selected river would otherwise deselect it and leave no river chosen.
+// selected river would otherwise deselect it and leave no river chosen. So
+// would a press on the selected river released off every river: Qt defers
+// that press to the release and then selects what lies under the pointer,
+// which is nothing.
 class RiverList : public QListWidget {
 public:
     using QListWidget::QListWidget;
@@ -64,6 +67,8 @@ protected:
     {
         const auto command = QListWidget::selectionCommand(index, event);
         if (command & (QItemSelectionModel::Deselect | QItemSelectionModel::Toggle))
+            return QItemSelectionModel::NoUpdate;
+        if ((command & QItemSelectionModel::Clear) && !index.isValid())
             return QItemSelectionModel::NoUpdate;
         return command;
     }
