@@ -93,6 +93,18 @@ protected:
             break;
         }
     }
+
+    // Qt tells assistive technology that the focus is on the new current
+    // river whenever it changes, even when a continent's choice moves it and
+    // the keys still go to the continent buttons. A screen reader would
+    // follow it into the list and read out a river the pupil is not on.
+    void currentChanged(const QModelIndex &current, const QModelIndex &previous) override
+    {
+        if (hasFocus())
+            QListWidget::currentChanged(current, previous);
+        else
+            QAbstractItemView::currentChanged(current, previous);
+    }
 };
 
 // River rows as tall as the font's line spacing, rounded up to whole pixels.
