@@ -107,6 +107,16 @@ protected:
     }
 };
 
+// The keyboard focus is drawn as a black ring, the window's text colour, of
+// the given width just inside the area.
+void drawFocusRing(QPainter &painter, const QRect &area, int width, const QColor &ink)
+{
+    painter.fillRect(QRect(area.left(), area.top(), area.width(), width), ink);
+    painter.fillRect(QRect(area.left(), area.bottom() - width + 1, area.width(), width), ink);
+    painter.fillRect(QRect(area.left(), area.top(), width, area.height()), ink);
+    painter.fillRect(QRect(area.right() - width + 1, area.top(), width, area.height()), ink);
+}
+
 // River rows as tall as the font's line spacing, rounded up to whole pixels.
 // Qt makes them as tall as its ascent and descent, which the feet of д and
 // the tail of у overshoot: the row below then cuts them off, and at twice the
@@ -129,8 +139,24 @@ class ContinentButton : public QRadioButton {
 public:
     using QRadioButton::QRadioButton;
 
+    // Rows at the top of the strip that the strip above covers.
+    void setCoveredRows(int rows) { coveredRows = rows; }
+
 protected:
     bool hitButton(const QPoint &position) const override { return rect().contains(position); }
+
+    // The focus ring runs round the visible part of the strip, under the
+    // circle and the caption: a letter that reaches the strip's edge stays
+    // whole. Fusion's own mark, a faint frame round the caption, stays too.
+    void paintEvent(QPaintEvent *event) override
+    {
+        if (hasFocus()) {
+            QPainter painter(this);
+            drawFocusRing(painter, rect().adjusted(0, coveredRows, 0, 0), 1,
+                          palette().color(QPalette::WindowText));
+        }
+        QRadioButton::paintEvent(event);
+    }
 
     // Qt makes an option group one tab stop by taking the other buttons out
     // of the tab chain whenever one of them takes the focus. Here every
@@ -167,13 +193,15 @@ protected:
             && !reached->isChecked())
             reached->click();
     }
+
+private:
+    int coveredRows = 0;
 };
 
-// The keyboard focus, drawn as a black ring over the focused control. Fusion
-// marks it only with a faint tint, and the option strips stand so close that
-// its frame around a caption would cut through the letters. The ring is a
-// QFocusFrame only so that assistive technology passes over it, as it passes
-// over Qt's own focus frames; it is placed by the window, not by Qt.
+// The focus ring round the report area or the river list, laid over the
+// control's frame: Fusion marks their focus only with a faint tint. The ring
+// is a QFocusFrame only so that assistive technology passes over it, as it
+// passes over Qt's own focus frames; it is placed by the window, not by Qt.
 class FocusRing : public QFocusFrame {
 public:
     using QFocusFrame::QFocusFrame;
@@ -191,12 +219,7 @@ protected:
     void paintEvent(QPaintEvent *) override
     {
         QPainter painter(this);
-        const QColor ink = palette().color(QPalette::WindowText);
-        const QRect r = rect();
-        painter.fillRect(QRect(r.left(), r.top(), r.width(), ringWidth), ink);
-        painter.fillRect(QRect(r.left(), r.bottom() - ringWidth + 1, r.width(), ringWidth), ink);
-        painter.fillRect(QRect(r.left(), r.top(), ringWidth, r.height()), ink);
-        painter.fillRect(QRect(r.right() - ringWidth + 1, r.top(), ringWidth, r.height()), ink);
+        drawFocusRing(painter, rect(), ringWidth, palette().color(QPalette::WindowText));
     }
 
 private:
@@ -337,6 +360,9 @@ void MainWindow::createContinentGroup()
     // descenders of a caption.
     for (auto it = Option1.rbegin(); it != Option1.rend(); ++it)
         (*it)->raise();
+    const int covered = Option1[0]->geometry().bottom() + 1 - Option1[1]->y();
+    for (auto *option : Option1)
+        static_cast<ContinentButton *>(option)->setCoveredRows(covered);
 }
 
 void MainWindow::createRiverLists()
@@ -410,16 +436,12 @@ void MainWindow::nameForAssistiveTechnology()
 
 void MainWindow::showFocusRing()
 {
+    // The continent buttons draw their own.
     auto *ring = new FocusRing(this);
     ring->hide();
-    // A lower strip's top rows lie under the strip above it, so its ring
-    // starts below them, where nothing covers it.
-    const int covered = Option1[0]->geometry().bottom() + 1 - Option1[1]->y();
     connect(qApp, &QApplication::focusChanged, this, [=, this](QWidget *, QWidget *focused) {
         if (focused == Text1[0] || focused == List1[0])
             ring->surround(focused, focused->rect(), 2);
-        else if (std::find(Option1.begin(), Option1.end(), focused) != Option1.end())
-            ring->surround(focused, focused->rect().adjusted(0, covered, 0, 0), 1);
         else
             ring->hide();
     });
