@@ -1,15 +1,21 @@
 #include "oracle.h"
 
 #include "window/mainwindow.h"
+#include "window/qttexts.h"
 #include "window/texts.h"
 
 #include <QGroupBox>
+#include <QContextMenuEvent>
 #include <QLabel>
 #include <QListWidget>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QRadioButton>
+#include <QRegularExpression>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 
 namespace {
 
@@ -74,6 +80,7 @@ private slots:
     void pressOnChosenRiverReleasedElsewhere();
     void alreadySelectedContinentAgain();
     void reportCannotBeEdited();
+    void contextMenusSpeakBulgarian();
 };
 
 void TestMainWindow::startState()
@@ -369,6 +376,46 @@ void TestMainWindow::reportCannotBeEdited()
     QCOMPARE(window.reportText(), std::string(texts::statement));
     // Selecting with the keyboard still works.
     QVERIFY(c.text->textCursor().hasSelection());
+}
+
+// The menus Qt builds for the report area and the scroll bars, read as the
+// pupil would see them: no English word may be left in an item's text (the
+// shortcut after the tab, such as Ctrl+C, is the keyboard's, not a word).
+void TestMainWindow::contextMenusSpeakBulgarian()
+{
+    QtTextsInBulgarian qtTexts;
+    QCoreApplication::installTranslator(&qtTexts);
+    MainWindow window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    const Controls c(window);
+
+    QStringList items;
+    const auto collect = [&items](const QMenu *menu) {
+        for (const QAction *action : menu->actions())
+            if (!action->isSeparator())
+                items << action->text().section(u'\t', 0, 0);
+    };
+    std::unique_ptr<QMenu> textMenu(c.text->createStandardContextMenu());
+    collect(textMenu.get());
+
+    // A scroll bar builds its menu inside its own event handler and runs it
+    // there, so the menu is read once it is open, then closed.
+    for (QScrollBar *bar : {c.text->verticalScrollBar(), c.rivers->verticalScrollBar()}) {
+        QTimer::singleShot(0, [&] {
+            if (auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget())) {
+                collect(menu);
+                menu->close();
+            }
+        });
+        QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(2, 20), bar->mapToGlobal(QPoint(2, 20)));
+        QApplication::sendEvent(bar, &event);
+    }
+    QCoreApplication::removeTranslator(&qtTexts);
+
+    QVERIFY(items.contains(QStringLiteral("&Копирай")));
+    QVERIFY(items.contains(QStringLiteral("Превърти дотук")));
+    QCOMPARE(items.filter(QRegularExpression(QStringLiteral("[A-Za-z]"))), QStringList());
 }
 
 QTEST_MAIN(TestMainWindow)

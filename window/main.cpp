@@ -1,5 +1,6 @@
 #include "desktopentry.h"
 #include "mainwindow.h"
+#include "qttexts.h"
 
 #include <QApplication>
 
@@ -34,6 +35,8 @@ int main(int argc, char *argv[])
     startingUp = false;
     qInstallMessageHandler(nullptr);
     nameDesktopEntry();
+    QtTextsInBulgarian qtTexts;
+    QCoreApplication::installTranslator(&qtTexts);
     // The window reads only PNG, which Qt decodes itself. Without this, the
     // first picture read (the icon, the frame's border) would load and start
     // every image plugin installed (SVG, JPEG, GIF, ICO) to ask each whether
