@@ -1,4 +1,5 @@
 #include "oracle.h"
+#include "windowcontrols.h"
 
 #include "window/mainwindow.h"
 #include "window/texts.h"
@@ -14,7 +15,7 @@
 
 // A pupil without a mouse: every key goes to the window as the platform
 // would deliver it, and lands wherever the focus is.
-class TestKeyboard : public QObject {
+class TestKeyboard : public QObject, private WindowControls {
     Q_OBJECT
 
 private slots:
@@ -45,18 +46,6 @@ private:
     {
         return QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : QString();
     }
-    int checkedOption() const
-    {
-        for (int code = 0; code < 6; ++code)
-            if (options[code]->isChecked())
-                return code;
-        return -1;
-    }
-    int selectedRiver() const
-    {
-        const auto selected = rivers->selectedItems();
-        return selected.size() == 1 ? rivers->row(selected.first()) : -int(selected.size()) - 1;
-    }
     int continentOf(int river) const { return codes->item(river)->text().toInt(); }
     bool nothingChosen() const
     {
@@ -65,10 +54,6 @@ private:
     }
 
     MainWindow *window = nullptr;
-    QPlainTextEdit *text = nullptr;
-    QListWidget *rivers = nullptr;
-    QListWidget *codes = nullptr;
-    std::array<QRadioButton *, 6> options{};
 };
 
 // The tab order the window is laid out with: the report area, four
@@ -82,11 +67,7 @@ void TestKeyboard::init()
     window->show();
     window->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(window));
-    text = window->findChild<QPlainTextEdit *>(QStringLiteral("Text1_0"));
-    rivers = window->findChild<QListWidget *>(QStringLiteral("List1_0"));
-    codes = window->findChild<QListWidget *>(QStringLiteral("List1_1"));
-    for (int code = 0; code < 6; ++code)
-        options[code] = window->findChild<QRadioButton *>(QStringLiteral("Option1_%1").arg(code));
+    find(*window);
     QCOMPARE(focused(), QStringLiteral("Text1_0"));
 }
 

@@ -1,4 +1,5 @@
 #include "oracle.h"
+#include "windowcontrols.h"
 
 #include "window/mainwindow.h"
 #include "window/qttexts.h"
@@ -19,32 +20,9 @@
 
 namespace {
 
-struct Controls {
-    explicit Controls(MainWindow &window)
-        : text(window.findChild<QPlainTextEdit *>(QStringLiteral("Text1_0")))
-        , rivers(window.findChild<QListWidget *>(QStringLiteral("List1_0")))
-        , codes(window.findChild<QListWidget *>(QStringLiteral("List1_1")))
-    {
-        for (int code = 0; code < 6; ++code)
-            options[code] = window.findChild<QRadioButton *>(QStringLiteral("Option1_%1").arg(code));
-    }
-    QPlainTextEdit *text;
-    QListWidget *rivers;
-    QListWidget *codes;
-    std::array<QRadioButton *, 6> options{};
+struct Controls : WindowControls {
+    explicit Controls(MainWindow &window) { find(window); }
 
-    int checkedOption() const
-    {
-        for (int code = 0; code < 6; ++code)
-            if (options[code]->isChecked())
-                return code;
-        return -1;
-    }
-    int selectedRiver() const
-    {
-        const auto selected = rivers->selectedItems();
-        return selected.size() == 1 ? rivers->row(selected.first()) : -int(selected.size()) - 1;
-    }
     void clickRiver(int position) const
     {
         QListWidgetItem *item = rivers->item(position);
