@@ -121,6 +121,8 @@ private:
     void key(int code, Qt::KeyboardModifiers modifiers, const QString &typed = {});
     void wheel(QPoint at, int notches, Qt::KeyboardModifiers modifiers);
 
+    // A click with a random button, modifiers and count on what lies at `at`.
+    QString anyClick(const QString &target, QPoint at);
     QString continentClick();
     QString riverClick();
     QString listPoint();
@@ -327,17 +329,25 @@ QString Session::act()
     }
 }
 
+QString Session::anyClick(const QString &target, QPoint at)
+{
+    const Qt::MouseButton which = button();
+    const Qt::KeyboardModifiers with = modifiers();
+    const bool twice = random.bounded(8) == 0;
+    return click(QStringLiteral("%1%2click %3on %4 at %5,%6")
+                     .arg(describe(with), twice ? QStringLiteral("double ") : QString())
+                     .arg(buttonName(which))
+                     .arg(target)
+                     .arg(at.x())
+                     .arg(at.y()),
+                 at, which, with, twice);
+}
+
 QString Session::continentClick()
 {
     const int code = int(random.bounded(6));
     const QPoint at = in(options[code], anywhere(options[code]->rect()));
-    const Qt::MouseButton which = button();
-    const Qt::KeyboardModifiers with = modifiers();
-    const bool twice = random.bounded(8) == 0;
-    return click(QStringLiteral("%1%2click %3on continent %4 at %5,%6")
-                    .arg(describe(with), twice ? QStringLiteral("double ") : QString())
-                    .arg(buttonName(which))
-                    .arg(code).arg(at.x()).arg(at.y()), at, which, with, twice);
+    return anyClick(QStringLiteral("continent %1").arg(code), at);
 }
 
 QString Session::riverClick()
@@ -350,13 +360,7 @@ QString Session::riverClick()
     const int row = visible.at(int(random.bounded(qsizetype(visible.size()))));
     const QRect area = rivers->visualItemRect(rivers->item(row)).intersected(viewport);
     const QPoint at = in(rivers->viewport(), anywhere(area));
-    const Qt::MouseButton which = button();
-    const Qt::KeyboardModifiers with = modifiers();
-    const bool twice = random.bounded(8) == 0;
-    return click(QStringLiteral("%1%2click %3on river %4 at %5,%6")
-                    .arg(describe(with), twice ? QStringLiteral("double ") : QString())
-                    .arg(buttonName(which))
-                    .arg(row).arg(at.x()).arg(at.y()), at, which, with, twice);
+    return anyClick(QStringLiteral("river %1").arg(row), at);
 }
 
 QString Session::listPoint()
